@@ -1,0 +1,16 @@
+#!/bin/bash
+# Installs what building and testing timerhold needs on Debian 12, where it is missing.
+set -euo pipefail
+
+packages=(cmake make gcc libc6-dev g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -qx 'install ok installed' ||
+        missing+=("$package")
+done
+((${#missing[@]})) || exit 0
+
+sudo=()
+((EUID == 0)) || sudo=(sudo)
+"${sudo[@]}" apt-get update
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"

@@ -1,0 +1,9 @@
+#!/bin/bash
+# Builds both presets and runs every test: the host tests, then the structure,
+# reproducibility and Wine tests of the real timerhold.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --workflow --preset host
+cmake --workflow --preset windows
+ctest --preset windows

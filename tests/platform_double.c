@@ -1,0 +1,77 @@
+/* Recording test double of the Windows platform operations; see platform_double.h. */
+#define _POSIX_C_SOURCE 200809L
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "platform.h"
+
+enum { log_fd = 3, sleeps_before_exit = 3 };
+
+/* Names pointers by the order in which the double first sees them: &1, &2, ... */
+static int pointer_id(const void *pointer)
+{
+    static const void *seen[16];
+    int i = 0;
+    while (i < 16 && seen[i] && seen[i] != pointer)
+        i++;
+    if (i == 16)
+        return 0;
+    seen[i] = pointer;
+    return i + 1;
+}
+
+/* The next word of DOUBLE_QUERIES, or "" once they are used up. */
+static const char *next_query_answer(void)
+{
+    static char words[256];
+    static char *rest;
+    if (!rest) {
+        const char *queries = getenv("DOUBLE_QUERIES");
+        snprintf(words, sizeof words, "%s", queries ? queries : "");
+        rest = words;
+    }
+    char *word = strtok_r(NULL, " ", &rest);
+    return word ? word : "";
+}
+
+NTSTATUS NtQueryTimerResolution(PULONG maximum, PULONG minimum, PULONG current)
+{
+    int max_id = pointer_id(maximum), min_id = pointer_id(minimum), cur_id = pointer_id(current);
+    dprintf(log_fd, "NtQueryTimerResolution(&%d, &%d, &%d) found %u %u %u\n", max_id, min_id,
+            cur_id, *maximum, *minimum, *current);
+    const char *answer = next_query_answer();
+    if (answer[0] == '!')
+        return (NTSTATUS)strtoul(answer + 1, NULL, 16);
+    *maximum = 156250;
+    *minimum = 5000;
+    *current = (ULONG)strtoul(answer, NULL, 10);
+    return 0;
+}
+
+NTSTATUS NtSetTimerResolution(ULONG desired, BOOLEAN set, PULONG actual)
+{
+    dprintf(log_fd, "NtSetTimerResolution(%u, %u, &%d)\n", desired, set, pointer_id(actual));
+    const char *status = getenv("DOUBLE_SET_STATUS");
+    if (status)
+        return (NTSTATUS)strtoul(status, NULL, 16);
+    *actual = desired;
+    return 0;
+}
+
+/* Records how much of the output had reached standard output when the hold began. */
+void Sleep(DWORD milliseconds)
+{
+    static int sleeps;
+    off_t written = lseek(STDOUT_FILENO, 0, SEEK_CUR);
+    if (written < 0 && errno == EBADF)
+        dprintf(log_fd, "Sleep(%u) with no output\n", milliseconds);
+    else if (written < 0)
+        dprintf(log_fd, "Sleep(%u) with output of unknown length\n", milliseconds);
+    else
+        dprintf(log_fd, "Sleep(%u) with %lld bytes out\n", milliseconds, (long long)written);
+    if (++sleeps == sleeps_before_exit)
+        _exit(0);
+}

@@ -1,0 +1,26 @@
+/* Host test double of the Windows platform: the types and the operations that
+ * timerhold uses, under their Windows names. The operations write a record of
+ * each call to file descriptor 3 and answer as the environment tells them:
+ *
+ *   DOUBLE_QUERIES     one word per NtQueryTimerResolution call, in order: a
+ *                      current resolution to report (bounds 156250 and 5000),
+ *                      or !XXXXXXXX to fail with that status and write nothing
+ *   DOUBLE_SET_STATUS  hex status for NtSetTimerResolution (default success)
+ *
+ * The third Sleep ends the process, so that the hold can be observed and end. */
+#ifndef TIMERHOLD_PLATFORM_DOUBLE_H
+#define TIMERHOLD_PLATFORM_DOUBLE_H
+
+#include <stdint.h>
+
+typedef uint8_t BOOLEAN;
+typedef uint32_t ULONG, *PULONG, DWORD;
+typedef int32_t NTSTATUS;
+
+#define TRUE 1
+#define NTSYSAPI
+#define NTAPI
+
+void Sleep(DWORD milliseconds);
+
+#endif
