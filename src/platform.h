@@ -16,4 +16,19 @@ NTSYSAPI NTSTATUS NTAPI NtQueryTimerResolution(PULONG MaximumTime, PULONG Minimu
 NTSYSAPI NTSTATUS NTAPI NtSetTimerResolution(ULONG DesiredTime, BOOLEAN SetResolution,
                                              PULONG ActualTime);
 
+/* SetProcessInformation and its power throttling class, from Windows 8 on; older SDK
+ * headers, or ones targeting Windows 7, lack them. */
+typedef BOOL(WINAPI *SET_PROCESS_INFORMATION)(HANDLE Process,
+                                              PROCESS_INFORMATION_CLASS InformationClass,
+                                              LPVOID Information, DWORD InformationSize);
+#ifndef PROCESS_POWER_THROTTLING_CURRENT_VERSION
+#define PROCESS_POWER_THROTTLING_CURRENT_VERSION 1
+#define PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION 0x4
+typedef struct _PROCESS_POWER_THROTTLING_STATE {
+    ULONG Version;
+    ULONG ControlMask;
+    ULONG StateMask;
+} PROCESS_POWER_THROTTLING_STATE;
+#endif
+
 #endif

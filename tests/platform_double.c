@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include "platform.h"
@@ -59,6 +60,41 @@ NTSTATUS NtSetTimerResolution(ULONG desired, BOOLEAN set, PULONG actual)
         return (NTSTATUS)strtoul(status, NULL, 16);
     *actual = desired;
     return 0;
+}
+
+static char kernel32; /* stands for the loaded kernel32.dll */
+
+HANDLE GetCurrentProcess(void)
+{
+    return (HANDLE)-1; /* Windows' pseudo handle too */
+}
+
+HMODULE GetModuleHandleW(LPCWSTR name)
+{
+    char narrow[64] = "";
+    for (size_t i = 0; name[i] && i + 1 < sizeof narrow; i++)
+        narrow[i] = (char)name[i];
+    dprintf(log_fd, "GetModuleHandleW(%s)\n", narrow);
+    return strcasecmp(narrow, "kernel32.dll") == 0 ? &kernel32 : NULL;
+}
+
+static BOOL SetProcessInformation(HANDLE process, PROCESS_INFORMATION_CLASS class,
+                                  LPVOID information, DWORD size)
+{
+    const PROCESS_POWER_THROTTLING_STATE *state = information;
+    dprintf(log_fd, "SetProcessInformation(%s, %d, {%u, 0x%x, 0x%x}, %u)\n",
+            process == GetCurrentProcess() ? "current process" : "other", (int)class,
+            state->Version, state->ControlMask, state->StateMask, size);
+    return 0;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name)
+{
+    dprintf(log_fd, "GetProcAddress(%s, %s)\n", module == &kernel32 ? "kernel32" : "other", name);
+    if (module == &kernel32 && strcmp(name, "SetProcessInformation") == 0 &&
+        !getenv("DOUBLE_WINDOWS_7"))
+        return (FARPROC)(void (*)(void))SetProcessInformation;
+    return NULL;
 }
 
 /* Records how much of the output had reached standard output when the hold began. */
