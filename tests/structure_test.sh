@@ -1,9 +1,9 @@
 #!/bin/bash
-# Structure of timerhold.exe as the Windows loader sees it: machine, subsystem,
-# security flags and the load-time import table.
-# Usage: structure_test.sh OBJDUMP EXE
+# Structure of timerhold.exe as Windows sees it: machine, subsystem,
+# security flags, the load-time import table, the version resource and the manifest.
+# Usage: structure_test.sh OBJDUMP EXE VERSION
 set -euo pipefail
-objdump=$1 exe=$2
+objdump=$1 exe=$2 version=$3
 status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
@@ -44,6 +44,32 @@ windows7_kernel32=" DeleteCriticalSection EnterCriticalSection GetCurrentProcess
 for function in $(awk '$1 == "kernel32.dll" { print $2 }' <<<"$imports"); do
     [[ ${windows7_kernel32//[[:space:]]/ } == *" $function "* ]] ||
         fail "kernel32.dll import $function is not known to be in Windows 7"
+done
+
+# Resources: a version (type 16) and a manifest (type 24), each with ID 1.
+resources=$(awk '
+    /^[0-9a-f]+   Entry: ID: / { type = $4; sub(/,$/, "", type) }
+    /^[0-9a-f]+     Entry: ID: / { id = $4; sub(/,$/, "", id); print type, id }
+' <<<"$headers")
+for resource in "0x000010 0x000001:version" "0x000018 0x000001:manifest"; do
+    grep -qx "${resource%:*}" <<<"$resources" || fail "no ${resource#*:} resource"
+done
+
+# The version strings, as Explorer's Details tab shows them.
+version_strings=$(strings -el "$exe")
+value() { grep -A1 -x "$1" <<<"$version_strings" | sed -n 2p; }
+[[ $(value FileVersion) == "$version" && $(value ProductVersion) == "$version" ]] ||
+    fail "file or product version is not the project version $version"
+[[ $(value ProductName) == timerhold && $(value OriginalFilename) == timerhold.exe ]] ||
+    fail "product name or original file name missing"
+[[ -n $(value FileDescription) ]] || fail "no file description"
+
+# The manifest: no elevation, and every Windows from 7 to 11 declared supported.
+manifest=$(strings -a "$exe")
+grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest" || fail "manifest does not run asInvoker"
+for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+          1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    grep -q "supportedOS Id=\"{$os}\"" <<<"$manifest" || fail "manifest lacks supportedOS $os"
 done
 
 exit $status
