@@ -37,12 +37,12 @@ done
 
 # Windows 7 must load it: every kernel32 import is one that Windows 7 has. What came
 # later (SetProcessInformation) is looked up at run time, never imported.
-windows7_kernel32=" DeleteCriticalSection EnterCriticalSection GetCurrentProcess GetLastError
+windows7_kernel32="DeleteCriticalSection EnterCriticalSection GetCurrentProcess GetLastError
     GetModuleHandleW GetProcAddress GetStartupInfoA InitializeCriticalSection
     LeaveCriticalSection SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect
-    VirtualQuery __C_specific_handler "
+    VirtualQuery __C_specific_handler"
 for function in $(awk '$1 == "kernel32.dll" { print $2 }' <<<"$imports"); do
-    [[ ${windows7_kernel32//[[:space:]]/ } == *" $function "* ]] ||
+    grep -qw -- "$function" <<<"$windows7_kernel32" ||
         fail "kernel32.dll import $function is not known to be in Windows 7"
 done
 
