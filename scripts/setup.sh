@@ -2,7 +2,8 @@
 # Installs what building and testing timerhold needs on Debian 12, where it is missing.
 set -euo pipefail
 
-packages=(cmake make gcc libc6-dev g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64)
+packages=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+          wine wine64)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -qx 'install ok installed' ||

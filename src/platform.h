@@ -1,5 +1,5 @@
-/* The platform operations timerhold calls, under their Windows names: the real
- * Windows declarations, or on other systems the test double that records them. */
+// The platform operations timerhold calls, under their Windows names: the real
+// Windows declarations, or on other systems the test double that records them.
 #ifndef TIMERHOLD_PLATFORM_H
 #define TIMERHOLD_PLATFORM_H
 
@@ -9,26 +9,28 @@
 #include "platform_double.h"
 #endif
 
-/* ntdll.dll's timer service, documented but absent from the SDK headers.
- * All times are counts of 100 ns; 10000 is 1 ms. */
+// ntdll.dll's timer service, documented but absent from the SDK headers; C names, as
+// ntdll exports them. All times are counts of 100 ns; 10000 is 1 ms.
+extern "C" {
 NTSYSAPI NTSTATUS NTAPI NtQueryTimerResolution(PULONG MaximumTime, PULONG MinimumTime,
                                                PULONG CurrentTime);
 NTSYSAPI NTSTATUS NTAPI NtSetTimerResolution(ULONG DesiredTime, BOOLEAN SetResolution,
                                              PULONG ActualTime);
+}
 
-/* SetProcessInformation and its power throttling class, from Windows 8 on; older SDK
- * headers, or ones targeting Windows 7, lack them. */
-typedef BOOL(WINAPI *SET_PROCESS_INFORMATION)(HANDLE Process,
-                                              PROCESS_INFORMATION_CLASS InformationClass,
-                                              LPVOID Information, DWORD InformationSize);
+// SetProcessInformation and its power throttling class, from Windows 8 on; older SDK
+// headers, or ones targeting Windows 7, lack them.
+using SET_PROCESS_INFORMATION = BOOL(WINAPI *)(HANDLE Process,
+                                               PROCESS_INFORMATION_CLASS InformationClass,
+                                               LPVOID Information, DWORD InformationSize);
 #ifndef PROCESS_POWER_THROTTLING_CURRENT_VERSION
 #define PROCESS_POWER_THROTTLING_CURRENT_VERSION 1
 #define PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION 0x4
-typedef struct _PROCESS_POWER_THROTTLING_STATE {
+struct PROCESS_POWER_THROTTLING_STATE {
     ULONG Version;
     ULONG ControlMask;
     ULONG StateMask;
-} PROCESS_POWER_THROTTLING_STATE;
+};
 #endif
 
 #endif

@@ -13,6 +13,11 @@ grep -q 'file format pei-x86-64' <<<"$headers" || fail "not an x86-64 PE executa
 grep -Eq '^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)' <<<"$headers" ||
     fail "not built for the Windows GUI subsystem (a console would open)"
 
+# As lean as the program: msvcrt's own printf (checked with the imports below), no C++
+# runtime linked in statically nor mingw's bundled printf, either of which is larger.
+size=$(stat -c %s "$exe")
+((size <= 18432)) || fail "$size bytes: larger than 18 KiB"
+
 # ASLR with a 64-bit address space, and DEP.
 flags=$((16#$(awk '/^DllCharacteristics/ { print $2 }' <<<"$headers")))
 for flag in 0x0020:HIGH_ENTROPY_VA 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT; do

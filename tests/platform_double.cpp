@@ -1,5 +1,4 @@
-/* Recording test double of the Windows platform operations; see platform_double.h. */
-#define _POSIX_C_SOURCE 200809L
+// Recording test double of the Windows platform operations; see platform_double.h.
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -9,10 +8,13 @@
 
 #include "platform.h"
 
-enum { log_fd = 3, sleeps_before_exit = 3 };
+namespace {
 
-/* Names pointers by the order in which the double first sees them: &1, &2, ... */
-static int pointer_id(const void *pointer)
+constexpr int log_fd = 3;
+constexpr int sleeps_before_exit = 3;
+
+// Names pointers by the order in which the double first sees them: &1, &2, ...
+int pointer_id(const void *pointer)
 {
     static const void *seen[16];
     int i = 0;
@@ -24,8 +26,8 @@ static int pointer_id(const void *pointer)
     return i + 1;
 }
 
-/* The next word of DOUBLE_QUERIES, or "" once they are used up. */
-static const char *next_query_answer(void)
+// The next word of DOUBLE_QUERIES, or "" once they are used up.
+const char *next_query_answer()
 {
     static char words[256];
     static char *rest;
@@ -34,9 +36,24 @@ static const char *next_query_answer(void)
         snprintf(words, sizeof words, "%s", queries ? queries : "");
         rest = words;
     }
-    char *word = strtok_r(NULL, " ", &rest);
+    const char *word = strtok_r(nullptr, " ", &rest);
     return word ? word : "";
 }
+
+char kernel32; // stands for the loaded kernel32.dll
+
+BOOL SetProcessInformation(HANDLE process, PROCESS_INFORMATION_CLASS information_class,
+                           LPVOID information, DWORD size)
+{
+    const auto *state = static_cast<const PROCESS_POWER_THROTTLING_STATE *>(information);
+    dprintf(log_fd, "SetProcessInformation(%s, %d, {%u, 0x%x, 0x%x}, %u)\n",
+            process == GetCurrentProcess() ? "current process" : "other",
+            static_cast<int>(information_class), state->Version, state->ControlMask,
+            state->StateMask, size);
+    return 0;
+}
+
+} // namespace
 
 NTSTATUS NtQueryTimerResolution(PULONG maximum, PULONG minimum, PULONG current)
 {
@@ -45,10 +62,10 @@ NTSTATUS NtQueryTimerResolution(PULONG maximum, PULONG minimum, PULONG current)
             cur_id, *maximum, *minimum, *current);
     const char *answer = next_query_answer();
     if (answer[0] == '!')
-        return (NTSTATUS)strtoul(answer + 1, NULL, 16);
+        return static_cast<NTSTATUS>(strtoul(answer + 1, nullptr, 16));
     *maximum = 156250;
     *minimum = 5000;
-    *current = (ULONG)strtoul(answer, NULL, 10);
+    *current = static_cast<ULONG>(strtoul(answer, nullptr, 10));
     return 0;
 }
 
@@ -57,35 +74,23 @@ NTSTATUS NtSetTimerResolution(ULONG desired, BOOLEAN set, PULONG actual)
     dprintf(log_fd, "NtSetTimerResolution(%u, %u, &%d)\n", desired, set, pointer_id(actual));
     const char *status = getenv("DOUBLE_SET_STATUS");
     if (status)
-        return (NTSTATUS)strtoul(status, NULL, 16);
+        return static_cast<NTSTATUS>(strtoul(status, nullptr, 16));
     *actual = desired;
     return 0;
 }
 
-static char kernel32; /* stands for the loaded kernel32.dll */
-
-HANDLE GetCurrentProcess(void)
+HANDLE GetCurrentProcess()
 {
-    return (HANDLE)-1; /* Windows' pseudo handle too */
+    return reinterpret_cast<HANDLE>(-1); // Windows' pseudo handle too
 }
 
 HMODULE GetModuleHandleW(LPCWSTR name)
 {
     char narrow[64] = "";
     for (size_t i = 0; name[i] && i + 1 < sizeof narrow; i++)
-        narrow[i] = (char)name[i];
+        narrow[i] = static_cast<char>(name[i]);
     dprintf(log_fd, "GetModuleHandleW(%s)\n", narrow);
-    return strcasecmp(narrow, "kernel32.dll") == 0 ? &kernel32 : NULL;
-}
-
-static BOOL SetProcessInformation(HANDLE process, PROCESS_INFORMATION_CLASS class,
-                                  LPVOID information, DWORD size)
-{
-    const PROCESS_POWER_THROTTLING_STATE *state = information;
-    dprintf(log_fd, "SetProcessInformation(%s, %d, {%u, 0x%x, 0x%x}, %u)\n",
-            process == GetCurrentProcess() ? "current process" : "other", (int)class,
-            state->Version, state->ControlMask, state->StateMask, size);
-    return 0;
+    return strcasecmp(narrow, "kernel32.dll") == 0 ? &kernel32 : nullptr;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
@@ -93,11 +98,11 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     dprintf(log_fd, "GetProcAddress(%s, %s)\n", module == &kernel32 ? "kernel32" : "other", name);
     if (module == &kernel32 && strcmp(name, "SetProcessInformation") == 0 &&
         !getenv("DOUBLE_WINDOWS_7"))
-        return (FARPROC)(void (*)(void))SetProcessInformation;
-    return NULL;
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(SetProcessInformation));
+    return nullptr;
 }
 
-/* Records how much of the output had reached standard output when the hold began. */
+// Records how much of the output had reached standard output when the hold began.
 void Sleep(DWORD milliseconds)
 {
     static int sleeps;
@@ -107,7 +112,8 @@ void Sleep(DWORD milliseconds)
     else if (written < 0)
         dprintf(log_fd, "Sleep(%u) with output of unknown length\n", milliseconds);
     else
-        dprintf(log_fd, "Sleep(%u) with %lld bytes out\n", milliseconds, (long long)written);
+        dprintf(log_fd, "Sleep(%u) with %lld bytes out\n", milliseconds,
+                static_cast<long long>(written));
     if (++sleeps == sleeps_before_exit)
         _exit(0);
 }
