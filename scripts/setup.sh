@@ -2,7 +2,7 @@
 # Installs what building and testing timerhold needs on Debian 12, where it is missing.
 set -euo pipefail
 
-packages=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+packages=(cmake make g++ clang-format-14 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
           wine wine64)
 missing=()
 for package in "${packages[@]}"; do
