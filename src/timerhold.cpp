@@ -2,6 +2,7 @@
 // resolution before and after, and holds the request until it is terminated.
 #include <stdio.h>
 
+#include "figure.h"
 #include "platform.h"
 
 namespace {
@@ -9,15 +10,14 @@ namespace {
 constexpr ULONG requested_resolution = 10000; // 100 ns units: 1 ms
 constexpr DWORD hold_interval_ms = 100000;
 
-// Completes a report line begun by its label: the resolution in milliseconds to
-// four decimals (exact, as a unit is 0.0001 ms), or why it could not be read.
+// Completes a report line begun by its label: the resolution, or why it could not be read.
 void print_resolution(NTSTATUS status, ULONG resolution)
 {
     if (status < 0)
-        printf("unavailable (status 0x%08lX)\n", static_cast<unsigned long>(ULONG(status)));
+        print_unavailable(status);
     else
-        printf("%lu.%04lums\n", static_cast<unsigned long>(resolution / 10000),
-               static_cast<unsigned long>(resolution % 10000));
+        print_figure(resolution);
+    putchar('\n');
 }
 
 // Windows 11 may ignore the timer requests of a process that the user cannot see
