@@ -1,9 +1,11 @@
-// The platform operations timerhold calls, under their Windows names: the real
-// Windows declarations, or on other systems the test double that records them.
+// The platform operations that timerhold and timercheck call, under their Windows
+// names: the real Windows declarations, or on other systems the test double that
+// records them.
 #ifndef TIMERHOLD_PLATFORM_H
 #define TIMERHOLD_PLATFORM_H
 
 #ifdef _WIN32
+#include <conio.h>
 #include <windows.h>
 #else
 #include "platform_double.h"

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Host tests: the real main, linked with the recording platform double
+# Host tests of timerhold: the real main, linked with the recording platform double
 # (platform_double.h), runs as a child process; its report and its calls are checked.
 # Usage: host_test.sh CASE PROGRAM
 set -euo pipefail
@@ -8,6 +8,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL ($case): $*" >&2; exit 1; }
+
+export DOUBLE_LAST_SLEEP=3 # the third sleep of the hold ends the run
 
 # run QUERIES [ARGS...]: runs the program with the double answering QUERIES; its
 # output lands in $work/out, the double's record in $work/log.

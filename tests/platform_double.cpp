@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int log_fd = 3;
-constexpr int sleeps_before_exit = 3;
 
 // Names pointers by the order in which the double first sees them: &1, &2, ...
 int pointer_id(const void *pointer)
@@ -40,7 +39,37 @@ const char *next_query_answer()
     return word ? word : "";
 }
 
-char kernel32; // stands for the loaded kernel32.dll
+// How far the next Sleep moves the counter: the next word of DOUBLE_SLEEPS.
+LONGLONG next_sleep_ticks()
+{
+    static const char *next;
+    const char *sleeps = getenv("DOUBLE_SLEEPS");
+    if (!sleeps)
+        return 0;
+    if (!next || !*next)
+        next = sleeps;
+    char *end = nullptr;
+    LONGLONG ticks = strtoll(next, &end, 10);
+    for (next = end; *next == ' ';)
+        next++;
+    return ticks;
+}
+
+// How much output had reached standard output, for the record of a call.
+void log_output_so_far()
+{
+    off_t written = lseek(STDOUT_FILENO, 0, SEEK_CUR);
+    if (written < 0 && errno == EBADF)
+        dprintf(log_fd, " with no output\n");
+    else if (written < 0)
+        dprintf(log_fd, " with output of unknown length\n");
+    else
+        dprintf(log_fd, " with %lld bytes out\n", static_cast<long long>(written));
+}
+
+LONGLONG counter = 123456789; // the performance counter, as a Windows start leaves it
+char kernel32;                // stands for the loaded kernel32.dll
+char standard_output;         // stands for the standard output handle
 
 BOOL SetProcessInformation(HANDLE process, PROCESS_INFORMATION_CLASS information_class,
                            LPVOID information, DWORD size)
@@ -102,18 +131,63 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     return nullptr;
 }
 
-// Records how much of the output had reached standard output when the hold began.
+// Moves the counter on, and records how much output had reached standard output.
 void Sleep(DWORD milliseconds)
 {
-    static int sleeps;
-    off_t written = lseek(STDOUT_FILENO, 0, SEEK_CUR);
-    if (written < 0 && errno == EBADF)
-        dprintf(log_fd, "Sleep(%u) with no output\n", milliseconds);
-    else if (written < 0)
-        dprintf(log_fd, "Sleep(%u) with output of unknown length\n", milliseconds);
-    else
-        dprintf(log_fd, "Sleep(%u) with %lld bytes out\n", milliseconds,
-                static_cast<long long>(written));
-    if (++sleeps == sleeps_before_exit)
+    static long sleeps;
+    counter += next_sleep_ticks();
+    dprintf(log_fd, "Sleep(%u)", milliseconds);
+    log_output_so_far();
+    const char *last = getenv("DOUBLE_LAST_SLEEP");
+    if (last && ++sleeps == strtol(last, nullptr, 10))
         _exit(0);
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER *frequency)
+{
+    dprintf(log_fd, "QueryPerformanceFrequency()\n");
+    const char *rate = getenv("DOUBLE_COUNTER_RATE");
+    frequency->QuadPart = rate ? strtoll(rate, nullptr, 10) : 10000000;
+    return TRUE;
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER *count)
+{
+    dprintf(log_fd, "QueryPerformanceCounter()\n");
+    count->QuadPart = counter;
+    return TRUE;
+}
+
+DWORD GetConsoleProcessList(LPDWORD processes, DWORD count)
+{
+    const char *console = getenv("DOUBLE_CONSOLE");
+    DWORD attached = console ? static_cast<DWORD>(strtoul(console, nullptr, 10)) : 0;
+    dprintf(log_fd, "GetConsoleProcessList(%u) gives %u\n", count, attached);
+    for (DWORD i = 0; i < attached && i < count; i++)
+        processes[i] = 1000 + i;
+    return attached;
+}
+
+HANDLE GetStdHandle(DWORD which)
+{
+    dprintf(log_fd, "GetStdHandle(%d)\n", static_cast<int>(which));
+    return which == STD_OUTPUT_HANDLE ? &standard_output : nullptr;
+}
+
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode)
+{
+    bool is_console = console == &standard_output && getenv("DOUBLE_CONSOLE_OUTPUT");
+    dprintf(log_fd, "GetConsoleMode(%s) %s\n", console == &standard_output ? "stdout" : "other",
+            is_console ? "succeeds" : "fails");
+    if (is_console)
+        *mode = 3;
+    return is_console;
+}
+
+// Records how much output had reached standard output by the time of the wait for a key.
+int _getch()
+{
+    dprintf(log_fd, "_getch()");
+    log_output_so_far();
+    return 'x';
 }

@@ -1,22 +1,40 @@
 #!/bin/bash
-# Structure of timerhold.exe as Windows sees it: machine, subsystem,
-# security flags, the load-time import table, the version resource and the manifest.
-# Usage: structure_test.sh OBJDUMP EXE VERSION
+# Structure of timerhold.exe or timercheck.exe as Windows sees it: size, machine,
+# subsystem, security flags, the load-time import table, the version resource and
+# the manifest.
+# Usage: structure_test.sh PROGRAM OBJDUMP EXE VERSION
 set -euo pipefail
-objdump=$1 exe=$2 version=$3
+program=$1 objdump=$2 exe=$3 version=$4
 status=0
-fail() { echo "FAIL: $*" >&2; status=1; }
+fail() { echo "FAIL ($program): $*" >&2; status=1; }
+
+# What sets the two apart: timerhold runs unseen and makes the timer request;
+# timercheck is a console program and must never make one, since it measures
+# the sleeps of a program that makes none.
+case $program in
+timerhold)
+    largest=18432 subsystem="00000002 (Windows GUI)"
+    own_imports=("ntdll.dll NtSetTimerResolution" "kernel32.dll Sleep" "msvcrt.dll puts")
+    ;;
+timercheck)
+    largest=20480 subsystem="00000003 (Windows CUI)"
+    own_imports=("kernel32.dll Sleep" "kernel32.dll QueryPerformanceCounter"
+                 "kernel32.dll QueryPerformanceFrequency" "kernel32.dll GetConsoleProcessList"
+                 "msvcrt.dll _getch")
+    ;;
+*) fail "no such program"; exit 1 ;;
+esac
 
 headers=$("$objdump" -p "$exe")
 
 grep -q 'file format pei-x86-64' <<<"$headers" || fail "not an x86-64 PE executable"
-grep -Eq '^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)' <<<"$headers" ||
-    fail "not built for the Windows GUI subsystem (a console would open)"
+[[ $(awk '$1 == "Subsystem" { $1 = ""; print substr($0, 2) }' <<<"$headers") == "$subsystem" ]] ||
+    fail "not built for the subsystem $subsystem"
 
 # As lean as the program: msvcrt's own printf (checked with the imports below), no C++
 # runtime linked in statically nor mingw's bundled printf, either of which is larger.
 size=$(stat -c %s "$exe")
-((size <= 18432)) || fail "$size bytes: larger than 18 KiB"
+((size <= largest)) || fail "$size bytes: larger than $((largest / 1024)) KiB"
 
 # ASLR with a 64-bit address space, and DEP.
 flags=$((16#$(awk '/^DllCharacteristics/ { print $2 }' <<<"$headers")))
@@ -35,17 +53,22 @@ dlls=$(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')
 [[ $dlls == "kernel32.dll msvcrt.dll ntdll.dll " ]] ||
     fail "imports from DLLs other than Windows' own kernel32, msvcrt and ntdll: $dlls"
 
-for import in "ntdll.dll NtQueryTimerResolution" "ntdll.dll NtSetTimerResolution" \
-              "kernel32.dll Sleep" "msvcrt.dll printf" "msvcrt.dll puts" "msvcrt.dll fflush"; do
+for import in "ntdll.dll NtQueryTimerResolution" "msvcrt.dll printf" "msvcrt.dll fflush" \
+              "${own_imports[@]}"; do
     grep -qx "$import" <<<"$imports" || fail "no load-time import of $import"
 done
+names=$(strings -a "$exe"; strings -el "$exe")
+if [[ $program == timercheck ]] && grep -Eq 'SetTimerResolution|timeBeginPeriod' <<<"$names"; then
+    fail "names a call that makes a timer request"
+fi
 
 # Windows 7 must load it: every kernel32 import is one that Windows 7 has. What came
 # later (SetProcessInformation) is looked up at run time, never imported.
 windows7_kernel32="DeleteCriticalSection EnterCriticalSection GetCurrentProcess GetLastError
     GetModuleHandleW GetProcAddress GetStartupInfoA InitializeCriticalSection
     LeaveCriticalSection SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect
-    VirtualQuery __C_specific_handler"
+    VirtualQuery __C_specific_handler GetConsoleMode GetConsoleProcessList GetStdHandle
+    QueryPerformanceCounter QueryPerformanceFrequency"
 for function in $(awk '$1 == "kernel32.dll" { print $2 }' <<<"$imports"); do
     grep -qw -- "$function" <<<"$windows7_kernel32" ||
         fail "kernel32.dll import $function is not known to be in Windows 7"
@@ -65,9 +88,11 @@ version_strings=$(strings -el "$exe")
 value() { grep -A1 -x "$1" <<<"$version_strings" | sed -n 2p; }
 [[ $(value FileVersion) == "$version" && $(value ProductVersion) == "$version" ]] ||
     fail "file or product version is not the project version $version"
-[[ $(value ProductName) == timerhold && $(value OriginalFilename) == timerhold.exe ]] ||
+[[ $(value ProductName) == timerhold && $(value OriginalFilename) == $program.exe ]] ||
     fail "product name or original file name missing"
 [[ -n $(value FileDescription) ]] || fail "no file description"
+[[ $(value LegalCopyright) == "Copyright (c) 2026 the timerhold developers" ]] ||
+    fail "no copyright, or not the licence's"
 
 # The manifest: no elevation, and every Windows from 7 to 11 declared supported.
 manifest=$(strings -a "$exe")
