@@ -1,9 +1,9 @@
 #!/bin/bash
-# Installs what building and testing timerhold needs on Debian 12, where it is missing.
+# Installs what building, testing and releasing timerhold need on Debian 12, where it is missing.
 set -euo pipefail
 
 packages=(cmake make g++ clang-format-14 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
-          wine wine64)
+          wine wine64 zip unzip)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -qx 'install ok installed' ||

@@ -1,9 +1,10 @@
 #!/bin/bash
-# Builds both presets and runs every test: the host tests, then the structure,
-# reproducibility and Wine tests of the real timerhold.exe.
+# Builds both presets and the release zip, and runs every test: the host tests, then
+# the structure, reproducibility and Wine tests of the real timerhold.exe and
+# timercheck.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --workflow --preset host
-cmake --workflow --preset windows
+cmake --workflow --preset release
 ctest --preset windows

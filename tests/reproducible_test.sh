@@ -1,18 +1,39 @@
 #!/bin/bash
-# Two clean builds of the same sources, in different folders, give the same bytes.
-# Usage: reproducible_test.sh SOURCE_DIR
+# Two clean release builds of the same sources, in different folders and one after the
+# other, give the same bytes: both executables and the release zip with its checksum.
+# Usage: reproducible_test.sh SOURCE_DIR VERSION
 set -euo pipefail
-source_dir=$1
+source_dir=$1 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for copy in one second/copy; do
     mkdir -p "$work/$copy"
-    tar -C "$source_dir" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/$copy" -xf -
-    (cd "$work/$copy" && cmake --workflow --preset windows >"$work/build.log" 2>&1) ||
+    # Every file of a copy is dated when the copy is made (tar -m).
+    tar -C "$source_dir" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/$copy" -xmf -
+    (cd "$work/$copy" && cmake --workflow --preset release >"$work/build.log" 2>&1) ||
         { cat "$work/build.log" >&2; exit 1; }
+    sleep 2 # a zip dates its entries to 2 s: the second copy's files are later by one step
 done
 
-exe=build/windows/timerhold.exe
-cmp "$work/one/$exe" "$work/second/copy/$exe" || { echo "FAIL: builds differ" >&2; exit 1; }
-if grep -qaF "$work" "$work/one/$exe"; then echo "FAIL: build path in the executable" >&2; exit 1; fi
+zip=timerhold-$version-win64.zip
+for file in timerhold.exe timercheck.exe "$zip" "$zip.sha256"; do
+    cmp "$work/one/build/windows/$file" "$work/second/copy/build/windows/$file" ||
+        fail "builds differ in $file"
+    ! grep -qaF "$work" "$work/one/build/windows/$file" || fail "build path in $file"
+done
+
+# The zip holds the four files, each dated 1980 or later, and its checksum is right.
+cd "$work/one/build/windows"
+[[ $(unzip -Z1 "$zip" | tr '\n' ' ') == "timerhold.exe timercheck.exe README.md LICENSE " ]] ||
+    fail "the zip holds $(unzip -Z1 "$zip" | tr '\n' ' ')"
+unzip -Z -T "$zip" | awk '$1 ~ /^-/ && $7 < 19800101 { bad = 1 } END { exit bad }' ||
+    fail "entries dated before 1980: $(unzip -Z -T "$zip")"
+sha256sum --check --quiet "$zip.sha256" || fail "checksum does not match"
+unzip -q "$zip" -d unpacked
+for file in timerhold.exe timercheck.exe; do
+    cmp "$file" "unpacked/$file" || fail "$file in the zip is not the one built"
+done
+cmp "$source_dir/README.md" unpacked/README.md && cmp "$source_dir/LICENSE" unpacked/LICENSE ||
+    fail "README.md or LICENSE in the zip is not the project's"
