@@ -11,13 +11,15 @@
 #include "platform_double.h"
 #endif
 
-// ntdll.dll's timer service, documented but absent from the SDK headers; C names, as
-// ntdll exports them. All times are counts of 100 ns; 10000 is 1 ms.
+// ntdll.dll calls that the user-mode SDK headers lack; C names, as ntdll exports them.
+// The timer service: all times are counts of 100 ns; 10000 is 1 ms.
 extern "C" {
 NTSYSAPI NTSTATUS NTAPI NtQueryTimerResolution(PULONG MaximumTime, PULONG MinimumTime,
                                                PULONG CurrentTime);
 NTSYSAPI NTSTATUS NTAPI NtSetTimerResolution(ULONG DesiredTime, BOOLEAN SetResolution,
                                              PULONG ActualTime);
+// The Windows version as it is, whatever the program's manifest declares.
+NTSYSAPI NTSTATUS NTAPI RtlGetVersion(PRTL_OSVERSIONINFOW VersionInformation);
 }
 
 // SetProcessInformation and its power throttling class, from Windows 8 on; older SDK

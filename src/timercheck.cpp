@@ -15,15 +15,65 @@ constexpr int shortest = 0, median = 99, percentile_99 = 197, longest = 199;
 constexpr LONGLONG units_per_second = 10000000; // 100 ns units
 constexpr LONGLONG largest_figure = 0xFFFFFFFF; // 429496.7295ms
 constexpr ULONG fine_limit = 40000;             // 4 ms: a median sleep this long is coarse
+// From Windows 10 version 2004 on, a fine timer resolution reaches only the programs that
+// ask for one; from Windows Server 2022 and Windows 11 on, GlobalTimerResolutionRequests
+// set to 1 gives it to every program again, once Windows has restarted.
+constexpr ULONG confining_build = 19041, global_setting_build = 20348;
 
 // The verdicts, by their exit status.
 enum Verdict { fine = 0, confined = 1, coarse = 2 };
 constexpr const char *verdict_text[] = {
     "verdict: fine: every program's sleeps get the fine resolution",
     "verdict: confined: the timer runs fine, but Windows gives it only to the programs that ask "
-    "for it; GlobalTimerResolutionRequests (see the README) gives it to every program",
+    "for it", // and then the advice that fits this Windows
     "verdict: coarse: no program holds a fine timer resolution; start timerhold",
 };
+
+ULONG windows_build()
+{
+    RTL_OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    RtlGetVersion(&version); // cannot fail
+    return version.dwBuildNumber;
+}
+
+// Whether GlobalTimerResolutionRequests is 1; absent, unreadable or any other value is not set.
+bool global_requests_set()
+{
+    DWORD value = 0, size = sizeof value;
+    return RegGetValueW(HKEY_LOCAL_MACHINE,
+                        L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\kernel",
+                        L"GlobalTimerResolutionRequests", RRF_RT_REG_DWORD, nullptr, &value,
+                        &size) == ERROR_SUCCESS &&
+           value == 1;
+}
+
+// Which programs this Windows gives a fine timer resolution to.
+const char *windows_text(ULONG build, bool global_set)
+{
+    if (build < confining_build)
+        return "a fine timer resolution reaches every program";
+    if (build < global_setting_build)
+        return global_set ? "a fine timer resolution reaches only the programs that ask for it; "
+                            "GlobalTimerResolutionRequests is set but needs build 20348 or later"
+                          : "a fine timer resolution reaches only the programs that ask for it; "
+                            "no setting changes that";
+    return global_set ? "GlobalTimerResolutionRequests is set: a fine timer resolution reaches "
+                        "every program once Windows has restarted"
+                      : "a fine timer resolution reaches only the programs that ask for it, "
+                        "unless GlobalTimerResolutionRequests is set";
+}
+
+// What a user of this Windows can do when the verdict is confined.
+const char *confined_advice(ULONG build, bool global_set)
+{
+    if (build < global_setting_build)
+        return ", and this Windows has no setting that changes that";
+    return global_set ? "; GlobalTimerResolutionRequests is set: restart Windows for it to take "
+                        "effect"
+                      : "; set GlobalTimerResolutionRequests (see the README) and restart Windows "
+                        "to give it to every program";
+}
 
 // Times sleep_count calls of Sleep(1), in 100 ns units, truncated.
 void measure_sleeps(ULONG (&durations)[sleep_count])
@@ -90,7 +140,10 @@ int main()
         print_figure_then(finest, " finest, ");
         print_figure_then(coarsest, " coarsest");
     }
-    putchar('\n'); // on a console, this line shows while the sleeps are measured
+    ULONG build = windows_build();
+    bool global_set = global_requests_set();
+    printf("\nWindows build %lu: %s\n", static_cast<unsigned long>(build),
+           windows_text(build, global_set)); // on a console, shown while the sleeps are measured
 
     ULONG durations[sleep_count] = {};
     measure_sleeps(durations);
@@ -102,7 +155,8 @@ int main()
     print_figure_then(durations[longest], " longest\n");
 
     Verdict verdict = judge(durations[median], status, current);
-    puts(verdict_text[verdict]);
+    fputs(verdict_text[verdict], stdout);
+    puts(verdict == confined ? confined_advice(build, global_set) : "");
 
     if (has_own_console_window()) { // so that the window does not vanish unread
         puts("\npress any key to close");

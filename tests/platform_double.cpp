@@ -55,6 +55,17 @@ LONGLONG next_sleep_ticks()
     return ticks;
 }
 
+// A wide string of ASCII characters, such as a Windows name, for the record of a call.
+const char *narrow(LPCWSTR wide)
+{
+    static char text[128];
+    size_t i = 0;
+    for (; wide[i] && i + 1 < sizeof text; i++)
+        text[i] = static_cast<char>(wide[i]);
+    text[i] = '\0';
+    return text;
+}
+
 // How much output had reached standard output, for the record of a call.
 void log_output_so_far()
 {
@@ -115,11 +126,8 @@ HANDLE GetCurrentProcess()
 
 HMODULE GetModuleHandleW(LPCWSTR name)
 {
-    char narrow[64] = "";
-    for (size_t i = 0; name[i] && i + 1 < sizeof narrow; i++)
-        narrow[i] = static_cast<char>(name[i]);
-    dprintf(log_fd, "GetModuleHandleW(%s)\n", narrow);
-    return strcasecmp(narrow, "kernel32.dll") == 0 ? &kernel32 : nullptr;
+    dprintf(log_fd, "GetModuleHandleW(%s)\n", narrow(name));
+    return strcasecmp(narrow(name), "kernel32.dll") == 0 ? &kernel32 : nullptr;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
@@ -190,4 +198,32 @@ int _getch()
     dprintf(log_fd, "_getch()");
     log_output_so_far();
     return 'x';
+}
+
+NTSTATUS RtlGetVersion(PRTL_OSVERSIONINFOW version)
+{
+    dprintf(log_fd, "RtlGetVersion(size %s)\n",
+            version->dwOSVersionInfoSize == sizeof *version ? "right" : "wrong");
+    const char *build = getenv("DOUBLE_BUILD");
+    version->dwMajorVersion = 6;
+    version->dwMinorVersion = 1;
+    version->dwBuildNumber = build ? static_cast<ULONG>(strtoul(build, nullptr, 10)) : 7601;
+    return 0;
+}
+
+LONG RegGetValueW(HKEY key, LPCWSTR sub_key, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data,
+                  LPDWORD size)
+{
+    dprintf(log_fd, "RegGetValueW(%s\\", key == HKEY_LOCAL_MACHINE ? "HKLM" : "other");
+    dprintf(log_fd, "%s, ", narrow(sub_key));
+    dprintf(log_fd, "%s, 0x%x, %s, %u bytes)\n", narrow(value), flags, type ? "type" : "null",
+            *size);
+    const char *global = getenv("DOUBLE_GLOBAL_REQUESTS");
+    if (!global)
+        return 2; // ERROR_FILE_NOT_FOUND
+    if (global[0] == '!')
+        return static_cast<LONG>(strtol(global + 1, nullptr, 10));
+    *static_cast<DWORD *>(data) = static_cast<DWORD>(strtoul(global, nullptr, 10));
+    *size = sizeof(DWORD);
+    return ERROR_SUCCESS;
 }

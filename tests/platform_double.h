@@ -15,6 +15,9 @@
 //   DOUBLE_COUNTER_RATE    the counter's ticks per second (default 10000000)
 //   DOUBLE_CONSOLE         how many processes share the console (default 0: none)
 //   DOUBLE_CONSOLE_OUTPUT  when set, standard output is that console
+//   DOUBLE_BUILD           the Windows build that RtlGetVersion gives (default 7601)
+//   DOUBLE_GLOBAL_REQUESTS the DWORD GlobalTimerResolutionRequests (default absent),
+//                          or !N for RegGetValueW to fail with error N
 //
 // SetProcessInformation always refuses, as Wine's does for power throttling.
 #ifndef TIMERHOLD_PLATFORM_DOUBLE_H
@@ -29,10 +32,13 @@ using DWORD = uint32_t;
 using LPDWORD = DWORD *;
 using LONGLONG = int64_t;
 using NTSTATUS = int32_t;
+using LONG = int32_t;
 using BOOL = int;
 using HANDLE = void *;
 using HMODULE = void *;
 using LPVOID = void *;
+using PVOID = void *;
+using HKEY = struct HKEY__ *;
 using LPCWSTR = const wchar_t *;
 using LPCSTR = const char *;
 using FARPROC = intptr_t (*)();
@@ -40,12 +46,24 @@ struct LARGE_INTEGER {
     LONGLONG QuadPart;
 };
 enum PROCESS_INFORMATION_CLASS { ProcessPowerThrottling = 4 };
+struct RTL_OSVERSIONINFOW {
+    ULONG dwOSVersionInfoSize;
+    ULONG dwMajorVersion;
+    ULONG dwMinorVersion;
+    ULONG dwBuildNumber;
+    ULONG dwPlatformId;
+    wchar_t szCSDVersion[128];
+};
+using PRTL_OSVERSIONINFOW = RTL_OSVERSIONINFOW *;
 
 #define TRUE 1
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define NTSYSAPI
 #define NTAPI
 #define WINAPI
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(0x80000002))
+#define RRF_RT_REG_DWORD 0x10
+#define ERROR_SUCCESS 0
 
 HANDLE GetCurrentProcess();
 HMODULE GetModuleHandleW(LPCWSTR name);
@@ -57,5 +75,7 @@ DWORD GetConsoleProcessList(LPDWORD processes, DWORD count);
 HANDLE GetStdHandle(DWORD which);
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 int _getch();
+LONG RegGetValueW(HKEY key, LPCWSTR sub_key, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data,
+                  LPDWORD size);
 
 #endif

@@ -14,13 +14,15 @@ fail() { echo "FAIL ($program): $*" >&2; status=1; }
 case $program in
 timerhold)
     largest=18432 subsystem="00000002 (Windows GUI)"
+    dlls="kernel32.dll msvcrt.dll ntdll.dll"
     own_imports=("ntdll.dll NtSetTimerResolution" "kernel32.dll Sleep" "msvcrt.dll puts")
     ;;
 timercheck)
     largest=20480 subsystem="00000003 (Windows CUI)"
+    dlls="advapi32.dll kernel32.dll msvcrt.dll ntdll.dll"
     own_imports=("kernel32.dll Sleep" "kernel32.dll QueryPerformanceCounter"
                  "kernel32.dll QueryPerformanceFrequency" "kernel32.dll GetConsoleProcessList"
-                 "msvcrt.dll _getch")
+                 "msvcrt.dll _getch" "ntdll.dll RtlGetVersion" "advapi32.dll RegGetValueW")
     ;;
 *) fail "no such program"; exit 1 ;;
 esac
@@ -49,9 +51,8 @@ imports=$(awk '
     dll != "" && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ && NF == 3 { print dll, $3 }
 ' <<<"$headers")
 
-dlls=$(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')
-[[ $dlls == "kernel32.dll msvcrt.dll ntdll.dll " ]] ||
-    fail "imports from DLLs other than Windows' own kernel32, msvcrt and ntdll: $dlls"
+imported_dlls=$(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')
+[[ $imported_dlls == "$dlls " ]] || fail "imports from $imported_dlls, not from $dlls alone"
 
 for import in "ntdll.dll NtQueryTimerResolution" "msvcrt.dll printf" "msvcrt.dll fflush" \
               "${own_imports[@]}"; do
@@ -62,17 +63,24 @@ if [[ $program == timercheck ]] && grep -Eq 'SetTimerResolution|timeBeginPeriod'
     fail "names a call that makes a timer request"
 fi
 
-# Windows 7 must load it: every kernel32 import is one that Windows 7 has. What came
-# later (SetProcessInformation) is looked up at run time, never imported.
-windows7_kernel32="DeleteCriticalSection EnterCriticalSection GetCurrentProcess GetLastError
-    GetModuleHandleW GetProcAddress GetStartupInfoA InitializeCriticalSection
+# Windows 7 must load it: every import from kernel32, ntdll and advapi32 is one that
+# Windows 7 has. What came later (SetProcessInformation) is looked up at run time, never
+# imported.
+windows7="kernel32.dll: DeleteCriticalSection EnterCriticalSection GetCurrentProcess
+    GetLastError GetModuleHandleW GetProcAddress GetStartupInfoA InitializeCriticalSection
     LeaveCriticalSection SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect
     VirtualQuery __C_specific_handler GetConsoleMode GetConsoleProcessList GetStdHandle
-    QueryPerformanceCounter QueryPerformanceFrequency"
-for function in $(awk '$1 == "kernel32.dll" { print $2 }' <<<"$imports"); do
-    grep -qw -- "$function" <<<"$windows7_kernel32" ||
-        fail "kernel32.dll import $function is not known to be in Windows 7"
-done
+    QueryPerformanceCounter QueryPerformanceFrequency
+ntdll.dll: NtQueryTimerResolution NtSetTimerResolution RtlGetVersion
+advapi32.dll: RegGetValueW"
+while read -r dll function; do
+    [[ $dll == msvcrt.dll ]] && continue
+    awk -v dll="$dll:" -v fn="$function" '
+        /^[a-z0-9]+\.dll:/ { in_dll = $1 == dll }
+        in_dll { for (i = 1; i <= NF; i++) if ($i == fn) found = 1 }
+        END { exit !found }' <<<"$windows7" ||
+        fail "$dll import $function is not known to be in Windows 7"
+done <<<"$imports"
 
 # Resources: a version (type 16) and a manifest (type 24), each with ID 1.
 resources=$(awk '

@@ -24,11 +24,15 @@ expect() { diff -u <(printf '%s\n' "$@") "$work/out" >&2 || fail "output is not 
 
 fine="verdict: fine: every program's sleeps get the fine resolution"
 confined="verdict: confined: the timer runs fine, but Windows gives it only to the programs \
-that ask for it; GlobalTimerResolutionRequests (see the README) gives it to every program"
+that ask for it, and this Windows has no setting that changes that"
 coarse="verdict: coarse: no program holds a fine timer resolution; start timerhold"
 
-# The lines of a run whose timer query reported CURRENT and whose sleeps all took SLEEP.
-resolution() { echo "timer resolution: $1 now, 0.5000ms finest, 15.6250ms coarsest"; }
+# The first two lines of a run on Windows 7 whose timer query reported CURRENT (or the
+# whole first line, when it begins with "timer"), and the line of sleeps that all took SLEEP.
+resolution() {
+    [[ $1 == timer* ]] && echo "$1" || echo "timer resolution: $1 now, 0.5000ms finest, 15.6250ms coarsest"
+    echo "Windows build 7601: a fine timer resolution reaches every program"
+}
 sleeps() { echo "Sleep(1), 200 times: $1 shortest, $1 median, $1 99th percentile, $1 longest"; }
 
 case $case in
@@ -44,6 +48,35 @@ verdicts) # each verdict, its exit status, and the 4 ms limit between fine and c
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=39999 run 0
     DOUBLE_QUERIES=39999 DOUBLE_SLEEPS=40000 run 1
     DOUBLE_QUERIES=40000 DOUBLE_SLEEPS=40000 run 2
+    ;;
+windows) # how this Windows treats timer requests, by build and GlobalTimerResolutionRequests
+    export DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=156250
+    asking="a fine timer resolution reaches only the programs that ask for it"
+    confined=${confined%%, and this*}
+    # windows BUILD VALUE LINE ADVICE: the Windows line and the confined verdict's advice
+    # for BUILD with GlobalTimerResolutionRequests VALUE (- for absent).
+    windows() {
+        [[ $2 == - ]] && unset DOUBLE_GLOBAL_REQUESTS || export DOUBLE_GLOBAL_REQUESTS=$2
+        DOUBLE_BUILD=$1 run 1
+        expect "$(resolution 1.0000ms | head -n 1)" "Windows build $1: $3" "$(sleeps 15.6250ms)" \
+            "$confined$4"
+    }
+    no_setting=", and this Windows has no setting that changes that"
+    set_it="; set GlobalTimerResolutionRequests (see the README) and restart Windows to give it \
+to every program"
+    restart="; GlobalTimerResolutionRequests is set: restart Windows for it to take effect"
+    windows 7601 1 "a fine timer resolution reaches every program" "$no_setting"
+    windows 19040 - "a fine timer resolution reaches every program" "$no_setting"
+    windows 19041 - "$asking; no setting changes that" "$no_setting"
+    windows 20347 1 "$asking; GlobalTimerResolutionRequests is set but needs build 20348 or \
+later" "$no_setting"
+    windows 20347 0 "$asking; no setting changes that" "$no_setting"
+    windows 20348 - "$asking, unless GlobalTimerResolutionRequests is set" "$set_it"
+    windows 22631 1 "GlobalTimerResolutionRequests is set: a fine timer resolution reaches every \
+program once Windows has restarted" "$restart"
+    # Only the value 1 counts as set; a value that cannot be read counts as absent.
+    windows 22631 2 "$asking, unless GlobalTimerResolutionRequests is set" "$set_it"
+    windows 22631 '!5' "$asking, unless GlobalTimerResolutionRequests is set" "$set_it"
     ;;
 figures) # nearest ranks 1, 100, 198 and 200 of durations given out of order
     # 200 durations 3000, 3007, ... 4393 ticks of a 3.579545 MHz counter, in the order of
@@ -63,14 +96,17 @@ figures) # nearest ranks 1, 100, 198 and 200 of durations given out of order
     ;;
 failed_query) # the status in place of the resolution; the sleeps alone decide the verdict
     DOUBLE_QUERIES='!C0000002' DOUBLE_SLEEPS=156250 run 2
-    expect "timer resolution: unavailable (status 0xC0000002)" "$(sleeps 15.6250ms)" "$coarse"
+    expect "$(resolution "timer resolution: unavailable (status 0xC0000002)")" "$(sleeps 15.6250ms)" "$coarse"
     DOUBLE_QUERIES='!C0000002' DOUBLE_SLEEPS=10000 run 0
-    expect "timer resolution: unavailable (status 0xC0000002)" "$(sleeps 1.0000ms)" "$fine"
+    expect "$(resolution "timer resolution: unavailable (status 0xC0000002)")" "$(sleeps 1.0000ms)" "$fine"
     ;;
 calls) # one query, one untimed sleep, then 200 timed ones; never a timer request
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=20000 run 0
     {
         echo "NtQueryTimerResolution(&1, &2, &3) found 0 0 0"
+        echo "RtlGetVersion(size right)"
+        echo "RegGetValueW(HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\kernel, \
+GlobalTimerResolutionRequests, 0x10, null, 4 bytes)"
         echo "QueryPerformanceFrequency()"
         echo "Sleep(1) with 0 bytes out"
         for ((i = 0; i < 200; i++)); do
