@@ -1,6 +1,8 @@
 #!/bin/bash
 # Writes the release zip ZIP of FILES, in the order given, and ZIP.sha256 beside it in
-# sha256sum's format. The zip is the same byte for byte from every build of the same
+# sha256sum's format. A Markdown file goes in as a .txt with CR LF line ends, the same
+# text, so that a double-click opens it in Notepad, which before Windows 10 shows LF
+# text as one line. The zip is the same byte for byte from every build of the same
 # files: every entry has the same date (1 January 1980, the earliest a zip holds), the
 # same permissions and no extra fields with owners or further times.
 # Usage: zip-release.sh ZIP FILE...
@@ -14,8 +16,14 @@ trap 'rm -rf "$stage"' EXIT
 
 names=()
 for file; do
-    names+=("$(basename "$file")")
-    cp "$file" "$stage/"
+    name=$(basename "$file")
+    if [[ $name == *.md ]]; then
+        name=${name%.md}.txt
+        sed 's/\r*$/\r/' "$file" >"$stage/$name"
+    else
+        cp "$file" "$stage/"
+    fi
+    names+=("$name")
 done
 cd "$stage"
 chmod 644 "${names[@]}"

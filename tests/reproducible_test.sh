@@ -26,7 +26,7 @@ done
 
 # The zip holds the four files, each dated 1980 or later, and its checksum is right.
 cd "$work/one/build/windows"
-[[ $(unzip -Z1 "$zip" | tr '\n' ' ') == "timerhold.exe timercheck.exe README.md LICENSE " ]] ||
+[[ $(unzip -Z1 "$zip" | tr '\n' ' ') == "timerhold.exe timercheck.exe README.txt LICENSE " ]] ||
     fail "the zip holds $(unzip -Z1 "$zip" | tr '\n' ' ')"
 unzip -Z -T "$zip" | awk '$1 ~ /^-/ && $7 < 19800101 { bad = 1 } END { exit bad }' ||
     fail "entries dated before 1980: $(unzip -Z -T "$zip")"
@@ -35,5 +35,7 @@ unzip -q "$zip" -d unpacked
 for file in timerhold.exe timercheck.exe; do
     cmp "$file" "unpacked/$file" || fail "$file in the zip is not the one built"
 done
-cmp "$source_dir/README.md" unpacked/README.md && cmp "$source_dir/LICENSE" unpacked/LICENSE ||
-    fail "README.md or LICENSE in the zip is not the project's"
+# The guide as README.txt: README.md with CR LF line ends.
+cmp <(sed 's/$/\r/' "$source_dir/README.md") unpacked/README.txt ||
+    fail "README.txt in the zip is not README.md with CR LF line ends"
+cmp "$source_dir/LICENSE" unpacked/LICENSE || fail "LICENSE in the zip is not the project's"

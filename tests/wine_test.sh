@@ -1,9 +1,11 @@
 #!/bin/bash
 # End-to-end tests of the real timerhold.exe and timercheck.exe under Wine, in a
 # private Wine prefix.
-# Usage: wine_test.sh setup|stop|CASE EXE PREFIX
+# Usage: wine_test.sh setup|stop|CASE EXE PREFIX [README]
 #   setup creates the prefix, stop ends the prefix's Wine server and all it runs;
-#   the cases check_* are timercheck's, the others timerhold's.
+#   the cases check_* are timercheck's, guide runs README's commands with both
+#   programs (EXE is timerhold.exe, timercheck.exe is beside it), the others are
+#   timerhold's.
 set -euo pipefail
 case=$1 exe=$2
 export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -47,6 +49,7 @@ check_holding() {
 # that Wine's fine timer gives.
 figure='[0-9]+\.[0-9]{4}ms'
 check_pattern="^timer resolution: $figure now, $figure finest, $figure coarsest"$'\r\n'
+check_pattern+="Windows build [0-9]+: [^"$'\r'"]+"$'\r\n'
 check_pattern+="Sleep\\(1\\), 200 times: $figure shortest, $figure median, $figure 99th percentile, "
 check_pattern+="$figure longest"$'\r\n'"verdict: fine: every program's sleeps get the fine resolution"$'\r\n$'
 
@@ -61,7 +64,8 @@ on_console() {
     exec 4>"$work/keys"
 }
 
-# ends_within SECONDS: the last program started ends within SECONDS with exit status 0.
+# ends_within SECONDS [STATUS]: the last program started ends within SECONDS with exit
+# status STATUS (default 0; "any" takes any).
 ends_within() {
     local pid=${started[-1]} i status=0
     for ((i = 0; i < $1 * 10; i++)); do
@@ -70,7 +74,23 @@ ends_within() {
     done
     kill -0 "$pid" 2>/dev/null && fail "still running after $1 s"
     wait "$pid" || status=$?
-    ((status == 0)) || fail "exit status $status: $(cat "$work/wine.err")"
+    [[ ${2:-0} == any ]] || ((status == ${2:-0})) || fail "exit status $status: $(cat "$work/wine.err")"
+}
+
+# set_build BUILD: the Windows build that the prefix reports from now on.
+set_build() {
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v CurrentBuildNumber \
+        /t REG_SZ /d "$1" /f >/dev/null 2>>"$work/wine.err" || fail "cannot set the build $1"
+}
+
+# guide_lines LINE...: a batch file of the LINEs (CR LF), each of which README.md must
+# hold word for word as a line of its own, as it gives a command to type.
+guide_lines() {
+    local line
+    for line; do
+        sed 's/^ *//' "$readme" | grep -Fxq -- "$line" || fail "README.md no longer holds: $line"
+        printf '%s\r\n' "$line"
+    done
 }
 
 # The screen with the terminal's control sequences taken out (and with them the
@@ -119,6 +139,50 @@ check_console) # on a console of its own, as from Explorer, it waits for a key
     kill -0 "${started[-1]}" 2>/dev/null || fail "did not wait for a key: $(screen)"
     printf k >&4
     ends_within 10
+    ;;
+check_windows) # the Windows line follows the build and GlobalTimerResolutionRequests
+    readme=$4
+    trap 'set_build 7601; wine reg delete "$kernel_key" /v GlobalTimerResolutionRequests /f \
+        >/dev/null 2>&1; cleanup' EXIT
+    kernel_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\kernel'
+    # windows_line BUILD TEXT: on build BUILD, timercheck's second line ends in TEXT.
+    windows_line() {
+        set_build "$1"
+        wine "$exe" >"$work/out" 2>>"$work/wine.err" || fail "exit status $? on build $1"
+        [[ $(sed -n 2p "$work/out") == "Windows build $1: $2"$'\r' ]] ||
+            fail "on build $1: $(sed -n 2p "$work/out")"
+    }
+    asking="a fine timer resolution reaches only the programs that ask for it"
+    windows_line 7601 "a fine timer resolution reaches every program"
+    windows_line 19045 "$asking; no setting changes that"
+    windows_line 22631 "$asking, unless GlobalTimerResolutionRequests is set"
+    # The guide's own command sets it, run in a Command Prompt as it stands.
+    guide_lines "reg add \"$kernel_key\" /v GlobalTimerResolutionRequests /t REG_DWORD /d 1 /f" \
+        >"$work/global.cmd"
+    (cd "$work" && wine cmd /c global.cmd >/dev/null 2>>"$work/wine.err") || fail "reg add failed"
+    windows_line 22631 "GlobalTimerResolutionRequests is set: a fine timer resolution reaches \
+every program once Windows has restarted"
+    ;;
+guide) # the guide's commands, word for word from README.md, in a Command Prompt's batch files
+    readme=$4
+    # Every command in the guide that stops timerhold forces it: it has no window to close.
+    stops=$(grep -oE 'taskkill( /[a-z]+)+' "$readme")
+    [[ -n $stops ]] || fail "README.md gives no taskkill command"
+    ! grep -v ' /f' <<<"$stops" || fail "README.md stops timerhold without /f"
+    cp "$exe" "$(dirname "$exe")/timercheck.exe" "$work/"
+    cd "$work"
+    guide_lines 'timerhold.exe > timerhold.txt' >hold.cmd
+    guide_lines 'taskkill /f /im timerhold.exe' >stop.cmd
+    guide_lines '@echo off' 'timercheck.exe > nul' \
+        'if errorlevel 1 echo the fine timer resolution does not reach every program' >check.cmd
+    # A batch file waits for the program it starts, so hold.cmd runs as long as timerhold.
+    wine cmd /c hold.cmd >/dev/null 2>>wine.err & started+=($!)
+    check_holding timerhold.txt
+    wine cmd /c stop.cmd >/dev/null 2>>wine.err || fail "the stop command failed"
+    ends_within 5 any # the status of a terminated program: Windows gives 1, Wine 0
+    # With Wine's fine timer, the verdict is fine: the batch example prints nothing.
+    wine cmd /c check.cmd >check.out 2>>wine.err || fail "the batch example failed"
+    [[ ! -s check.out ]] || fail "the batch example printed: $(cat check.out)"
     ;;
 check_command_prompt) # on a Command Prompt's console it ends at once
     on_console cmd /c "$(winepath -w "$exe" 2>/dev/null)"
