@@ -3,9 +3,8 @@
 # private Wine prefix.
 # Usage: wine_test.sh setup|stop|CASE EXE PREFIX [README]
 #   setup creates the prefix, stop ends the prefix's Wine server and all it runs;
-#   the cases check_* are timercheck's, guide runs README's commands with both
-#   programs (EXE is timerhold.exe, timercheck.exe is beside it), the others are
-#   timerhold's.
+#   the cases check_* are timercheck's, the others timerhold's. What a user sees of
+#   both programs together is the acceptance test's.
 set -euo pipefail
 case=$1 exe=$2
 export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -45,14 +44,6 @@ check_holding() {
     [[ $(cat "$file"; printf .) == "$report." ]] || fail "wrote more after the report"
 }
 
-# timercheck's report with the platform's figures, CR LF line ends, and the verdict
-# that Wine's fine timer gives.
-figure='[0-9]+\.[0-9]{4}ms'
-check_pattern="^timer resolution: $figure now, $figure finest, $figure coarsest"$'\r\n'
-check_pattern+="Windows build [0-9]+: [^"$'\r'"]+"$'\r\n'
-check_pattern+="Sleep\\(1\\), 200 times: $figure shortest, $figure median, $figure 99th percentile, "
-check_pattern+="$figure longest"$'\r\n'"verdict: fine: every program's sleeps get the fine resolution"$'\r\n$'
-
 # on_console WINE_ARGS...: starts wine WINE_ARGS in the background on a terminal of its
 # own, as a console window would be; its screen goes to $work/screen, and what is written
 # to file descriptor 4 reaches its keyboard.
@@ -64,8 +55,7 @@ on_console() {
     exec 4>"$work/keys"
 }
 
-# ends_within SECONDS [STATUS]: the last program started ends within SECONDS with exit
-# status STATUS (default 0; "any" takes any).
+# ends_within SECONDS: the last program started ends within SECONDS with exit status 0.
 ends_within() {
     local pid=${started[-1]} i status=0
     for ((i = 0; i < $1 * 10; i++)); do
@@ -74,23 +64,13 @@ ends_within() {
     done
     kill -0 "$pid" 2>/dev/null && fail "still running after $1 s"
     wait "$pid" || status=$?
-    [[ ${2:-0} == any ]] || ((status == ${2:-0})) || fail "exit status $status: $(cat "$work/wine.err")"
+    ((status == 0)) || fail "exit status $status: $(cat "$work/wine.err")"
 }
 
 # set_build BUILD: the Windows build that the prefix reports from now on.
 set_build() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v CurrentBuildNumber \
         /t REG_SZ /d "$1" /f >/dev/null 2>>"$work/wine.err" || fail "cannot set the build $1"
-}
-
-# guide_lines LINE...: a batch file of the LINEs (CR LF), each of which README.md must
-# hold word for word as a line of its own, as it gives a command to type.
-guide_lines() {
-    local line
-    for line; do
-        sed 's/^ *//' "$readme" | grep -Fxq -- "$line" || fail "README.md no longer holds: $line"
-        printf '%s\r\n' "$line"
-    done
 }
 
 # The screen with the terminal's control sequences taken out (and with them the
@@ -105,10 +85,6 @@ setup)
 stop)
     wineserver --kill || true
     ;;
-file) # redirected to a file
-    start >"$work/out"
-    check_holding "$work/out"
-    ;;
 pipe) # through a pipe, with arguments, which change nothing
     start --stop /? extra > >(exec cat >"$work/out")
     check_holding "$work/out"
@@ -117,12 +93,6 @@ no_stdout) # with no standard output at all it still runs and holds
     start >&-
     sleep 5
     kill -0 "${started[-1]}" 2>/dev/null || fail "ended without an output: $(cat "$work/wine.err")"
-    ;;
-check_file) # the report, redirected to a file; verdict fine and exit status 0
-    wine "$exe" --verbose /? >"$work/out" 2>>"$work/wine.err" & started+=($!)
-    ends_within 60
-    report=$(cat "$work/out"; printf .)
-    [[ ${report%.} =~ $check_pattern ]] || fail "report not as expected: $(od -c "$work/out")"
     ;;
 check_no_stdout) # with no standard output at all it ends by itself
     wine "$exe" >&- 2>>"$work/wine.err" & started+=($!)
@@ -157,32 +127,12 @@ check_windows) # the Windows line follows the build and GlobalTimerResolutionReq
     windows_line 19045 "$asking; no setting changes that"
     windows_line 22631 "$asking, unless GlobalTimerResolutionRequests is set"
     # The guide's own command sets it, run in a Command Prompt as it stands.
-    guide_lines "reg add \"$kernel_key\" /v GlobalTimerResolutionRequests /t REG_DWORD /d 1 /f" \
-        >"$work/global.cmd"
+    reg_add="reg add \"$kernel_key\" /v GlobalTimerResolutionRequests /t REG_DWORD /d 1 /f"
+    sed 's/^ *//' "$readme" | grep -Fxq -- "$reg_add" || fail "README.md no longer holds: $reg_add"
+    printf '%s\r\n' "$reg_add" >"$work/global.cmd"
     (cd "$work" && wine cmd /c global.cmd >/dev/null 2>>"$work/wine.err") || fail "reg add failed"
     windows_line 22631 "GlobalTimerResolutionRequests is set: a fine timer resolution reaches \
 every program once Windows has restarted"
-    ;;
-guide) # the guide's commands, word for word from README.md, in a Command Prompt's batch files
-    readme=$4
-    # Every command in the guide that stops timerhold forces it: it has no window to close.
-    stops=$(grep -oE 'taskkill( /[a-z]+)+' "$readme")
-    [[ -n $stops ]] || fail "README.md gives no taskkill command"
-    ! grep -v ' /f' <<<"$stops" || fail "README.md stops timerhold without /f"
-    cp "$exe" "$(dirname "$exe")/timercheck.exe" "$work/"
-    cd "$work"
-    guide_lines 'timerhold.exe > timerhold.txt' >hold.cmd
-    guide_lines 'taskkill /f /im timerhold.exe' >stop.cmd
-    guide_lines '@echo off' 'timercheck.exe > nul' \
-        'if errorlevel 1 echo the fine timer resolution does not reach every program' >check.cmd
-    # A batch file waits for the program it starts, so hold.cmd runs as long as timerhold.
-    wine cmd /c hold.cmd >/dev/null 2>>wine.err & started+=($!)
-    check_holding timerhold.txt
-    wine cmd /c stop.cmd >/dev/null 2>>wine.err || fail "the stop command failed"
-    ends_within 5 any # the status of a terminated program: Windows gives 1, Wine 0
-    # With Wine's fine timer, the verdict is fine: the batch example prints nothing.
-    wine cmd /c check.cmd >check.out 2>>wine.err || fail "the batch example failed"
-    [[ ! -s check.out ]] || fail "the batch example printed: $(cat check.out)"
     ;;
 check_command_prompt) # on a Command Prompt's console it ends at once
     on_console cmd /c "$(winepath -w "$exe" 2>/dev/null)"
