@@ -18,7 +18,7 @@ timerhold)
     own_imports=("ntdll.dll NtSetTimerResolution" "kernel32.dll Sleep" "msvcrt.dll puts")
     ;;
 timercheck)
-    largest=20480 subsystem="00000003 (Windows CUI)"
+    largest=22528 subsystem="00000003 (Windows CUI)"
     dlls="advapi32.dll kernel32.dll msvcrt.dll ntdll.dll"
     own_imports=("kernel32.dll Sleep" "kernel32.dll QueryPerformanceCounter"
                  "kernel32.dll QueryPerformanceFrequency" "kernel32.dll GetConsoleProcessList"
@@ -65,12 +65,16 @@ fi
 
 # Windows 7 must load it: every import from kernel32, ntdll and advapi32 is one that
 # Windows 7 has. What came later (SetProcessInformation) is looked up at run time, never
-# imported.
+# imported. The list holds what the programs call and what the C runtime's start-up
+# may, with other versions of mingw-w64 (MSYS2's) among them.
 windows7="kernel32.dll: DeleteCriticalSection EnterCriticalSection GetCurrentProcess
     GetLastError GetModuleHandleW GetProcAddress GetStartupInfoA InitializeCriticalSection
     LeaveCriticalSection SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect
     VirtualQuery __C_specific_handler GetConsoleMode GetConsoleProcessList GetStdHandle
-    QueryPerformanceCounter QueryPerformanceFrequency
+    QueryPerformanceCounter QueryPerformanceFrequency GetSystemTimeAsFileTime
+    GetCurrentProcessId GetCurrentThreadId GetTickCount IsDebuggerPresent
+    IsProcessorFeaturePresent RtlCaptureContext RtlLookupFunctionEntry RtlVirtualUnwind
+    TerminateProcess UnhandledExceptionFilter
 ntdll.dll: NtQueryTimerResolution NtSetTimerResolution RtlGetVersion
 advapi32.dll: RegGetValueW"
 while read -r dll function; do
