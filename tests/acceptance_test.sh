@@ -37,7 +37,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 guide() {
     local line
     for line; do
-        sed 's/^ *//' "$readme" | grep -Fxq -- "$line" || fail "the guide no longer holds: $line"
+        grep -Fxq -- "$line" <(sed 's/^ *//' "$readme") || fail "the guide no longer holds: $line"
         printf '%s\r\n' "$line"
     done
 }
@@ -86,7 +86,8 @@ timercheck() {
 # batch runs as long as timerhold does.
 "${wine[@]}" cmd /c hold.cmd >/dev/null 2>>wine.err &
 hold=$!
-for ((i = 0; i < 50; i++)); do
+deadline=$((SECONDS + 5))
+while ((SECONDS < deadline)); do
     grep -q 'press any key to stop' timerhold.txt 2>/dev/null && break
     kill -0 "$hold" 2>/dev/null || fail "timerhold ended early: $(cat wine.err)"
     sleep 0.1
@@ -103,8 +104,9 @@ kill -0 "$hold" 2>/dev/null || fail "timerhold stopped holding: $(cat wine.err)"
 
 timercheck "timercheck while timerhold runs"
 ((check_now <= 10000)) || fail "the timer resolution is coarser than 1 ms while timerhold runs"
-# The guide's batch example speaks exactly when the verdict is not fine.
-"${wine[@]}" cmd /c check.cmd >check.out 2>>wine.err || fail "the batch example failed"
+# The guide's batch example speaks exactly when the verdict is not fine (its exit status
+# is the verdict's too).
+"${wine[@]}" cmd /c check.cmd >check.out 2>>wine.err || true
 spoken=$(tr -d '\r' <check.out)
 [[ $verdict == fine && -z $spoken ||
     $verdict != fine && $spoken == "the fine timer resolution does not reach every program" ]] ||
@@ -112,8 +114,8 @@ spoken=$(tr -d '\r' <check.out)
 
 # The guide's stop command ends it.
 "${wine[@]}" cmd /c stop.cmd >/dev/null 2>>wine.err || fail "the stop command failed"
-for ((i = 0; i < 50; i++)); do
-    kill -0 "$hold" 2>/dev/null || break
+deadline=$((SECONDS + 5))
+while ((SECONDS < deadline)) && kill -0 "$hold" 2>/dev/null; do
     sleep 0.1
 done
 ! kill -0 "$hold" 2>/dev/null || fail "timerhold still runs 5 s after the stop command"

@@ -128,7 +128,7 @@ check_windows) # the Windows line follows the build and GlobalTimerResolutionReq
     windows_line 22631 "$asking, unless GlobalTimerResolutionRequests is set"
     # The guide's own command sets it, run in a Command Prompt as it stands.
     reg_add="reg add \"$kernel_key\" /v GlobalTimerResolutionRequests /t REG_DWORD /d 1 /f"
-    sed 's/^ *//' "$readme" | grep -Fxq -- "$reg_add" || fail "README.md no longer holds: $reg_add"
+    grep -Fxq -- "$reg_add" <(sed 's/^ *//' "$readme") || fail "README.md no longer holds: $reg_add"
     printf '%s\r\n' "$reg_add" >"$work/global.cmd"
     (cd "$work" && wine cmd /c global.cmd >/dev/null 2>>"$work/wine.err") || fail "reg add failed"
     windows_line 22631 "GlobalTimerResolutionRequests is set: a fine timer resolution reaches \
