@@ -1,6 +1,7 @@
 // timercheck: measures what the sleeps of an ordinary program get, one that makes no
-// timer request of its own, and tells whether a fine timer resolution reaches it. It
-// never makes a request itself, since its own would change what it measures.
+// timer request of its own, and tells whether a fine timer resolution reaches it and
+// what this Windows does with timer requests. It never makes a request itself, since its
+// own would change what it measures.
 #include <stdio.h>
 #include <stdlib.h>
 

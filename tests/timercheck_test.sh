@@ -27,24 +27,22 @@ confined="verdict: confined: the timer runs fine, but Windows gives it only to t
 that ask for it, and this Windows has no setting that changes that"
 coarse="verdict: coarse: no program holds a fine timer resolution; start timerhold"
 
-# The first two lines of a run on Windows 7 whose timer query reported CURRENT (or the
-# whole first line, when it begins with "timer"), and the line of sleeps that all took SLEEP.
-resolution() {
-    [[ $1 == timer* ]] && echo "$1" || echo "timer resolution: $1 now, 0.5000ms finest, 15.6250ms coarsest"
-    echo "Windows build 7601: a fine timer resolution reaches every program"
-}
+# The lines of a run whose timer query reported CURRENT, on Windows 7 (the double's
+# default), and whose sleeps all took SLEEP.
+resolution() { echo "timer resolution: $1 now, 0.5000ms finest, 15.6250ms coarsest"; }
+windows7="Windows build 7601: a fine timer resolution reaches every program"
 sleeps() { echo "Sleep(1), 200 times: $1 shortest, $1 median, $1 99th percentile, $1 longest"; }
 
 case $case in
 verdicts) # each verdict, its exit status, and the 4 ms limit between fine and coarse
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS="19000 20000 21000" run 0
-    expect "$(resolution 1.0000ms)" \
+    expect "$(resolution 1.0000ms)" "$windows7" \
         "Sleep(1), 200 times: 1.9000ms shortest, 2.0000ms median, 2.1000ms 99th percentile, 2.1000ms longest" \
         "$fine"
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=156250 run 1
-    expect "$(resolution 1.0000ms)" "$(sleeps 15.6250ms)" "$confined"
+    expect "$(resolution 1.0000ms)" "$windows7" "$(sleeps 15.6250ms)" "$confined"
     DOUBLE_QUERIES=156250 DOUBLE_SLEEPS=156250 run 2
-    expect "$(resolution 15.6250ms)" "$(sleeps 15.6250ms)" "$coarse"
+    expect "$(resolution 15.6250ms)" "$windows7" "$(sleeps 15.6250ms)" "$coarse"
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=39999 run 0
     DOUBLE_QUERIES=39999 DOUBLE_SLEEPS=40000 run 1
     DOUBLE_QUERIES=40000 DOUBLE_SLEEPS=40000 run 2
@@ -58,7 +56,7 @@ windows) # how this Windows treats timer requests, by build and GlobalTimerResol
     windows() {
         [[ $2 == - ]] && unset DOUBLE_GLOBAL_REQUESTS || export DOUBLE_GLOBAL_REQUESTS=$2
         DOUBLE_BUILD=$1 run 1
-        expect "$(resolution 1.0000ms | head -n 1)" "Windows build $1: $3" "$(sleeps 15.6250ms)" \
+        expect "$(resolution 1.0000ms)" "Windows build $1: $3" "$(sleeps 15.6250ms)" \
             "$confined$4"
     }
     no_setting=", and this Windows has no setting that changes that"
@@ -83,22 +81,24 @@ figures) # nearest ranks 1, 100, 198 and 200 of durations given out of order
     # a permutation; the untimed first sleep takes the first, the last timed one again.
     durations=$(for ((i = 0; i < 200; i++)); do echo $((3000 + 7 * ((i * 73 + 11) % 200))); done)
     DOUBLE_QUERIES=10000 DOUBLE_COUNTER_RATE=3579545 DOUBLE_SLEEPS=$(echo $durations) run 0
-    expect "$(resolution 1.0000ms)" \
+    expect "$(resolution 1.0000ms)" "$windows7" \
         "Sleep(1), 200 times: 0.8380ms shortest, 1.0316ms median, 1.2233ms 99th percentile, 1.2272ms longest" \
         "$fine"
     # At 3 GHz, 400 s overflow 64 bits if multiplied out; longer than a figure holds is
     # shown as the largest figure.
     durations="$(printf '3000000 %.0s' {1..197}) 1200000000000 1200000000000 10000000000000"
     DOUBLE_QUERIES=10000 DOUBLE_COUNTER_RATE=3000000000 DOUBLE_SLEEPS=$durations run 0
-    expect "$(resolution 1.0000ms)" \
+    expect "$(resolution 1.0000ms)" "$windows7" \
         "Sleep(1), 200 times: 1.0000ms shortest, 1.0000ms median, 400000.0000ms 99th percentile, 429496.7295ms longest" \
         "$fine"
     ;;
 failed_query) # the status in place of the resolution; the sleeps alone decide the verdict
     DOUBLE_QUERIES='!C0000002' DOUBLE_SLEEPS=156250 run 2
-    expect "$(resolution "timer resolution: unavailable (status 0xC0000002)")" "$(sleeps 15.6250ms)" "$coarse"
+    expect "timer resolution: unavailable (status 0xC0000002)" "$windows7" \
+        "$(sleeps 15.6250ms)" "$coarse"
     DOUBLE_QUERIES='!C0000002' DOUBLE_SLEEPS=10000 run 0
-    expect "$(resolution "timer resolution: unavailable (status 0xC0000002)")" "$(sleeps 1.0000ms)" "$fine"
+    expect "timer resolution: unavailable (status 0xC0000002)" "$windows7" \
+        "$(sleeps 1.0000ms)" "$fine"
     ;;
 calls) # one query, one untimed sleep, then 200 timed ones; never a timer request
     DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=20000 run 0
@@ -119,12 +119,13 @@ GlobalTimerResolutionRequests, 0x10, null, 4 bytes)"
 console) # a wait for a key only on a console of its own, after the whole report
     export DOUBLE_QUERIES=10000 DOUBLE_SLEEPS=20000
     DOUBLE_CONSOLE=1 DOUBLE_CONSOLE_OUTPUT=1 run 0
-    expect "$(resolution 1.0000ms)" "$(sleeps 2.0000ms)" "$fine" "" "press any key to close"
+    expect "$(resolution 1.0000ms)" "$windows7" "$(sleeps 2.0000ms)" "$fine" "" \
+        "press any key to close"
     [[ $(tail -n 1 "$work/log") == "_getch() with $(stat -c %s "$work/out") bytes out" ]] ||
         fail "no wait for a key after the whole output: $(tail -n 3 "$work/log")"
     # no_wait WHERE: the last run ended at once, with the report alone.
     no_wait() {
-        expect "$(resolution 1.0000ms)" "$(sleeps 2.0000ms)" "$fine"
+        expect "$(resolution 1.0000ms)" "$windows7" "$(sleeps 2.0000ms)" "$fine"
         ! grep -q '^_getch' "$work/log" || fail "waited for a key $1"
     }
     DOUBLE_CONSOLE=1 run 0
