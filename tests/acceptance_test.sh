@@ -63,7 +63,8 @@ figure='[0-9]+\.[0-9]{4}ms'
 check_pattern="^timer resolution: ($figure) now, $figure finest, $figure coarsest"$'\r\n'
 check_pattern+="Windows build [0-9]+: [^"$'\r'"]+"$'\r\n'
 check_pattern+="Sleep\\(1\\), 200 times: $figure shortest, ($figure) median, $figure 99th "
-check_pattern+="percentile, $figure longest"$'\r\n'"verdict: (fine|confined|coarse): [^"$'\r'"]+"$'\r\n$'
+check_pattern+="percentile, $figure longest"$'\r\n'
+check_pattern+="verdict: (fine|confined|coarse): [^"$'\r'"]+"$'\r\n$'
 timercheck() {
     local status=0 report median expected=coarse statuses=(fine confined coarse)
     "${wine[@]}" "$work/timercheck.exe" --verbose /? >check.txt 2>>wine.err || status=$?

@@ -16,7 +16,9 @@ npx --yes "${linter[@]}" || fail "actionlint has findings"
 
 ci=.github/workflows/ci.yml
 # The first code block after the README first mentions MSYS2.
-commands=$(awk '/MSYS2/ { msys2 = 1 } msys2 && /^```/ { if (block) exit; block = 1; next } block' README.md)
+commands=$(awk '/MSYS2/ { msys2 = 1 }
+    msys2 && /^```/ { if (block) exit; block = 1; next }
+    block' README.md)
 [[ -n $commands ]] || fail "README.md gives no MSYS2 commands"
 while read -r command; do
     grep -Fxq -- "      - run: $command" "$ci" || fail "$ci does not run the README's: $command"
