@@ -3,7 +3,7 @@
 # build/, showing its report; it holds until Ctrl-C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh run
 cmake --workflow --preset windows >/dev/null
 
 export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

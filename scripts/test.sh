@@ -1,10 +1,10 @@
 #!/bin/bash
-# Builds both presets and the release zip, and runs every test: the host tests, then
-# the structure, reproducibility and Wine tests of the real timerhold.exe and
-# timercheck.exe.
+# Builds the host programs, the Windows programs and the release zip, and runs every test:
+# the host tests, then the structure, reproducibility and Wine tests of the real
+# timerhold.exe and timercheck.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 cmake --workflow --preset host
 cmake --workflow --preset release
 ctest --preset windows
