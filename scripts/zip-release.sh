@@ -3,9 +3,9 @@
 # sha256sum's format. The programs go in as they are. Every other file is a text, and goes
 # in as a .txt (README.md as README.txt, LICENSE as LICENSE.txt) with CR LF line ends, so
 # that a double-click opens it in Notepad, which before Windows 10 shows LF text as one
-# line. The zip is the same byte for byte from every build of the same
-# files: every entry has the same date (1 January 1980, the earliest a zip holds), the
-# same permissions and no extra fields with owners or further times.
+# line. The zip is the same byte for byte from every build of the same files: every
+# entry has the same date (1 January 1980, the earliest a zip holds), the same
+# permissions and no extra fields with owners or further times.
 # Usage: zip-release.sh ZIP FILE...
 set -euo pipefail
 zip=$1

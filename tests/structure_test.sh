@@ -96,13 +96,13 @@ windows7="kernel32.dll: DeleteCriticalSection EnterCriticalSection GetCurrentPro
 ntdll.dll: NtQueryTimerResolution NtSetTimerResolution RtlGetVersion
 advapi32.dll: RegGetValueW"
 while read -r dll function; do
-    [[ $dll == msvcrt.dll ]] && continue
+    [[ -z $dll || $dll == msvcrt.dll ]] && continue
     awk -v dll="$dll:" -v fn="$function" '
         /^[a-z0-9]+\.dll:/ { in_dll = $1 == dll }
         in_dll { for (i = 1; i <= NF; i++) if ($i == fn) found = 1 }
         END { exit !found }' <<<"$windows7" ||
         fail "$dll import $function is not known to be in Windows 7"
-done < <([[ -z $imports ]] || echo "$imports")
+done <<<"$imports"
 
 # Resources: a version (type 16) and a manifest (type 24), each with ID 1.
 resources=$(awk '
